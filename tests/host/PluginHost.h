@@ -1,0 +1,51 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+// Loads the built Vexa Compressor bundle through JUCE's VST3 hosting.
+namespace plugin_host
+{
+inline juce::File bundle()
+{
+    if (auto* path = std::getenv ("VEXA_VST3_BUNDLE"))
+        return juce::File (path);
+    return juce::File (VEXA_VST3_BUNDLE);
+}
+
+inline juce::PluginDescription describe()
+{
+    juce::VST3PluginFormat format;
+    juce::OwnedArray<juce::PluginDescription> found;
+    format.findAllTypesForFile (found, bundle().getFullPathName());
+    return found.isEmpty() ? juce::PluginDescription() : *found.getFirst();
+}
+
+inline std::unique_ptr<juce::AudioPluginInstance> load (double sampleRate = 48000.0, int blockSize = 512)
+{
+    juce::VST3PluginFormat format;
+    juce::String error;
+    auto instance = format.createInstanceFromDescription (describe(), sampleRate, blockSize, error);
+    if (instance != nullptr)
+    {
+        instance->setPlayConfigDetails (2, 2, sampleRate, blockSize);
+        instance->prepareToPlay (sampleRate, blockSize);
+    }
+    return instance;
+}
+
+inline juce::AudioProcessorParameter* parameter (juce::AudioPluginInstance& instance, const juce::String& name)
+{
+    for (auto* p : instance.getParameters())
+        if (p->getName (100) == name)
+            return p;
+    return nullptr;
+}
+
+inline std::vector<float> parameterValues (juce::AudioPluginInstance& instance)
+{
+    std::vector<float> values;
+    for (auto* p : instance.getParameters())
+        values.push_back (p->getValue());
+    return values;
+}
+} // namespace plugin_host
