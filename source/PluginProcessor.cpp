@@ -142,7 +142,31 @@ void VexaProcessor::setStateInformation (const void* data, int sizeInBytes)
     if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (apvts.state.getType().toString()))
         return;
 
-    apvts.replaceState (juce::ValueTree::fromXml (*xml));
+    auto newState = juce::ValueTree::fromXml (*xml);
+
+    // A parameter the document does not mention, or gives a value that is not a number, keeps its
+    // current value: the framework would reset the first to its default and take NaN for the second.
+    for (auto* parameter : getParameters())
+    {
+        const auto& id = static_cast<juce::RangedAudioParameter*> (parameter)->getParameterID();
+        const float current = apvts.getRawParameterValue (id)->load();
+        bool mentioned = false;
+
+        for (auto child : newState)
+        {
+            if (child.getProperty ("id").toString() != id)
+                continue;
+
+            mentioned = true;
+            if (child.hasProperty ("value") && std::isnan (static_cast<float> (child.getProperty ("value"))))
+                child.setProperty ("value", current, nullptr);
+        }
+
+        if (! mentioned)
+            newState.appendChild (juce::ValueTree ("PARAM", { { "id", id }, { "value", current } }), nullptr);
+    }
+
+    apvts.replaceState (newState);
 }
 
 //==============================================================================

@@ -36,12 +36,12 @@ TEST (GoldenRender, LongRendersAreBitIdentical)
         uint64_t expected;
     };
     const Case cases[] = {
-        { "defaults", {}, 48000.0, 512, 0 },
+        { "defaults", {}, 48000.0, 512, 0xafafc9e72b46eaa5ull },
         { "hard and fast, unlinked, filtered", { { "threshold", -30.0f }, { "ratio", 2.0f }, { "attack", 0.0f }, { "release", 0.0f },
-                                                 { "makeup", 6.0f }, { "scHPF", 1.0f }, { "stereoLink", 0.0f } }, 48000.0, 512, 0 },
-        { "auto timing, full drive", { { "threshold", -20.0f }, { "ratio", 0.0f }, { "attack", 6.0f }, { "drive", 100.0f } }, 44100.0, 64, 0 },
+                                                 { "makeup", 6.0f }, { "scHPF", 1.0f }, { "stereoLink", 0.0f } }, 48000.0, 512, 0xc4b222303d7211c9ull },
+        { "auto timing, full drive", { { "threshold", -20.0f }, { "ratio", 0.0f }, { "attack", 6.0f }, { "drive", 100.0f } }, 44100.0, 64, 0x29f71b4a596e3b85ull },
         { "slow, half drive, makeup", { { "threshold", -25.0f }, { "attack", 5.0f }, { "release", 3.0f }, { "drive", 50.0f },
-                                        { "scHPF", 1.0f }, { "makeup", 12.0f } }, 96000.0, 1024, 0 },
+                                        { "scHPF", 1.0f }, { "makeup", 12.0f } }, 96000.0, 1024, 0xd98629deff157eabull },
     };
 
     for (const auto& c : cases)
