@@ -36,3 +36,8 @@ set_target_properties(vexa_juce_host PROPERTIES
     VISIBILITY_INLINES_HIDDEN TRUE
     C_VISIBILITY_PRESET hidden
     CXX_VISIBILITY_PRESET hidden)
+
+# Debian's JUCE decodes images with the system's libpng and libjpeg.
+if(TARGET juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
+    target_link_libraries(vexa_juce_host PUBLIC juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
+endif()

@@ -40,7 +40,7 @@ TEST (HostState, SavingAndRestoringWhileAudioRunsIsSafe)
     auto other = load();
     ASSERT_NE (instance, nullptr);
     ASSERT_NE (other, nullptr);
-    parameter (*other, "Threshold")->setValueNotifyingHost (0.123f);
+    parameter (*other, "Threshold")->setValueNotifyingHost (0.25f);
     parameter (*other, "Ratio")->setValueNotifyingHost (1.0f);
     juce::MemoryBlock otherState;
     other->getStateInformation (otherState);
