@@ -1,5 +1,6 @@
 # Vexa Compressor: `make` sets up, builds, installs into ~/.vst3 and runs the demo;
 # `make test` sets up, builds and runs every test.
+# `make artwork` rebuilds the artwork generator and redraws resources/*.png and the contact sheet.
 
 BUILD_DIR  ?= build
 BUILD_TYPE ?= Release
@@ -8,7 +9,7 @@ VST3_DIR   ?= $(HOME)/.vst3
 BUNDLE_NAME = Vexa Compressor.vst3
 BUNDLE      = $(BUILD_DIR)/VexaCompressor_artefacts/$(BUILD_TYPE)/VST3/$(BUNDLE_NAME)
 
-.PHONY: all setup configure build install run test clean
+.PHONY: all setup configure build install run test artwork clean
 
 all: run
 
@@ -33,6 +34,10 @@ run: install
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j1
+
+artwork: configure
+	cmake --build $(BUILD_DIR) --target vexa-artwork -j$(JOBS)
+	$(BUILD_DIR)/tools/artwork/vexa-artwork resources docs/artwork-contact-sheet.png
 
 clean:
 	rm -rf $(BUILD_DIR) $(BUILD_DIR).configure.log

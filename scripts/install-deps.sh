@@ -10,6 +10,7 @@ PACKAGES=(
   libpng-dev libjpeg-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
+  fonts-dejavu-extra  # the artwork generator's typeface (tools/artwork)
 )
 
 missing=()

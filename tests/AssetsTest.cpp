@@ -107,7 +107,9 @@ TEST (Assets, EveryResourceIsAPngOfItsPixelLayout)
         EXPECT_EQ (r.height, image.getHeight());
         EXPECT_EQ (r.hasAlpha, image.hasAlphaChannel());
         if (r.frames > 1)
+        {
             EXPECT_EQ (r.height, r.frames * r.width) << "frames are square";
+        }
     }
 }
 
@@ -240,7 +242,7 @@ TEST (Assets, KnobFramesTurnClockwiseThroughTheirTravel)
             SCOPED_TRACE (std::string (c.name) + " frame " + std::to_string (frame));
             const auto angle = pointerAngle (frameOf (strip, frame));
             ASSERT_TRUE (angle.has_value());
-            EXPECT_NEAR (-135.0 + 270.0 * frame / (r.frames - 1), *angle, 4.0);
+            EXPECT_NEAR (-135.0 + 270.0 * frame / (r.frames - 1), *angle, 1.5);
         }
     }
 }

@@ -34,8 +34,22 @@ struct VexaProcessorTestAccess
     }
 };
 
+namespace juce::detail
+{
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+}
+
 namespace vexa_test
 {
+/** Runs the message loop (timers, async updates) for a while on the calling message thread. */
+inline void pumpMessages (int milliseconds)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) milliseconds;
+    while (juce::Time::getMillisecondCounter() < end)
+        if (! juce::detail::dispatchNextMessageOnSystemQueue (true))
+            juce::Thread::sleep (1);
+}
+
 /** Sets a parameter by its plain value, as a host or the editor would. */
 inline void setParameter (VexaProcessor& p, const char* id, float plainValue)
 {
