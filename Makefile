@@ -9,7 +9,13 @@ VST3_DIR   ?= $(HOME)/.vst3
 BUNDLE_NAME = Vexa Compressor.vst3
 BUNDLE      = $(BUILD_DIR)/VexaCompressor_artefacts/$(BUILD_TYPE)/VST3/$(BUNDLE_NAME)
 
-.PHONY: all setup configure build install run test artwork clean
+.PHONY: all setup configure build install run test test-release test-sanitize test-asan test-tsan artwork clean
+
+# Sanitizer builds live in their own directories; they build the plug-in and the tests only.
+SANITIZER_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_BUILD_TOOLS=OFF
+export ASAN_OPTIONS  ?= detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS  ?= halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/tests/tsan.supp
 
 all: run
 
@@ -32,12 +38,30 @@ install: build
 run: install
 	@./scripts/demo.sh "$(BUILD_DIR)" "$(VST3_DIR)/$(BUNDLE_NAME)"
 
-test: build
+# Every test: the Release build's, then the same under AddressSanitizer + UndefinedBehaviorSanitizer,
+# then the threaded ones under ThreadSanitizer.
+test: test-release test-sanitize
+
+test-release: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j1
+
+test-sanitize: test-asan test-tsan
+
+test-asan: setup
+	@cmake -S . -B build-asan $(SANITIZER_FLAGS) -DVEXA_SANITIZE=address > build-asan.configure.log 2>&1 \
+	  || { cat build-asan.configure.log; exit 1; }
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && VEXA_QUICK=1 ctest --output-on-failure -j1 -L "unit|host|torture"
+
+test-tsan: setup
+	@cmake -S . -B build-tsan $(SANITIZER_FLAGS) -DVEXA_SANITIZE=thread > build-tsan.configure.log 2>&1 \
+	  || { cat build-tsan.configure.log; exit 1; }
+	cmake --build build-tsan -j$(JOBS)
+	cd build-tsan && VEXA_QUICK=1 ctest --output-on-failure -j1 -L "host|torture"
 
 artwork: configure
 	cmake --build $(BUILD_DIR) --target vexa-artwork -j$(JOBS)
 	$(BUILD_DIR)/tools/artwork/vexa-artwork resources docs/artwork-contact-sheet.png
 
 clean:
-	rm -rf $(BUILD_DIR) $(BUILD_DIR).configure.log
+	rm -rf $(BUILD_DIR) build-asan build-tsan *.configure.log

@@ -2,8 +2,6 @@
 
 #include "PluginHost.h"
 
-#include <atomic>
-#include <thread>
 
 // Opening and closing the plug-in's window through the VST3 wrapper, as a host does, while
 // audio runs on another thread. Needs a display (run under Xvfb).
@@ -18,20 +16,7 @@ TEST (HostEditor, OpensAndClosesRepeatedlyWhileAudioRuns)
     auto instance = load (48000.0, 128);
     ASSERT_NE (instance, nullptr);
 
-    std::atomic<bool> running { true };
-    std::thread audio ([&] {
-        juce::AudioBuffer<float> buffer (2, 128);
-        juce::MidiBuffer midi;
-        juce::Random random (9);
-        while (running)
-        {
-            for (int c = 0; c < 2; ++c)
-                for (int i = 0; i < 128; ++i)
-                    buffer.setSample (c, i, random.nextFloat() - 0.5f);
-            instance->processBlock (buffer, midi);
-            std::this_thread::sleep_for (std::chrono::microseconds (500));
-        }
-    });
+    BackgroundAudio audio (*instance, 128, 0.5f, 500);
 
     for (int round = 0; round < 8; ++round)
     {
@@ -49,6 +34,5 @@ TEST (HostEditor, OpensAndClosesRepeatedlyWhileAudioRuns)
         juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
     }
 
-    running = false;
-    audio.join();
+    EXPECT_GT (audio.stop(), 0);
 }

@@ -2,8 +2,6 @@
 
 #include "PluginHost.h"
 
-#include <atomic>
-#include <thread>
 
 // Saving and restoring through the VST3 wrapper, which adds its bypass state to ours.
 
@@ -45,21 +43,7 @@ TEST (HostState, SavingAndRestoringWhileAudioRunsIsSafe)
     juce::MemoryBlock otherState;
     other->getStateInformation (otherState);
 
-    std::atomic<bool> running { true };
-    std::atomic<long> blocks { 0 };
-    std::thread audio ([&] {
-        juce::AudioBuffer<float> buffer (2, 256);
-        juce::MidiBuffer midi;
-        juce::Random random (5);
-        while (running)
-        {
-            for (int c = 0; c < 2; ++c)
-                for (int i = 0; i < 256; ++i)
-                    buffer.setSample (c, i, random.nextFloat() * 2.0f - 1.0f);
-            instance->processBlock (buffer, midi);
-            ++blocks;
-        }
-    });
+    BackgroundAudio audio (*instance, 256, 1.0f);
 
     for (int i = 0; i < 200; ++i)
     {
@@ -69,10 +53,7 @@ TEST (HostState, SavingAndRestoringWhileAudioRunsIsSafe)
                                        (int) (i % 2 == 0 ? otherState.getSize() : saved.getSize()));
     }
     instance->setStateInformation (otherState.getData(), (int) otherState.getSize());
-    running = false;
-    audio.join();
-
-    EXPECT_GT (blocks.load(), 0);
+    EXPECT_GT (audio.stop(), 0);
     EXPECT_NEAR (parameter (*instance, "Threshold")->getValue(), parameter (*other, "Threshold")->getValue(), 1e-6);
     EXPECT_EQ (parameter (*instance, "Ratio")->getValue(), 1.0f);
 }

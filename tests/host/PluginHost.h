@@ -2,6 +2,9 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <atomic>
+#include <thread>
+
 // Loads the built Vexa Compressor bundle through JUCE's VST3 hosting.
 namespace plugin_host
 {
@@ -48,4 +51,44 @@ inline std::vector<float> parameterValues (juce::AudioPluginInstance& instance)
         values.push_back (p->getValue());
     return values;
 }
+
+/** Feeds an instance blocks of noise on its own thread, as a host's audio thread does, until destroyed. */
+class BackgroundAudio
+{
+public:
+    BackgroundAudio (juce::AudioPluginInstance& instance, int blockSize, float level, int pauseMicroseconds = 0)
+        : thread ([this, &instance, blockSize, level, pauseMicroseconds] {
+              juce::AudioBuffer<float> buffer (2, blockSize);
+              juce::MidiBuffer midi;
+              juce::Random random (blockSize);
+              while (running)
+              {
+                  for (int c = 0; c < 2; ++c)
+                      for (int i = 0; i < blockSize; ++i)
+                          buffer.setSample (c, i, (random.nextFloat() * 2.0f - 1.0f) * level);
+                  instance.processBlock (buffer, midi);
+                  ++blocks;
+                  if (pauseMicroseconds > 0)
+                      std::this_thread::sleep_for (std::chrono::microseconds (pauseMicroseconds));
+              }
+          })
+    {
+    }
+
+    ~BackgroundAudio() { stop(); }
+
+    /** Stops the thread and returns how many blocks it processed. */
+    long stop()
+    {
+        running = false;
+        if (thread.joinable())
+            thread.join();
+        return blocks;
+    }
+
+private:
+    std::atomic<bool> running { true };
+    std::atomic<long> blocks { 0 };
+    std::thread thread;
+};
 } // namespace plugin_host
