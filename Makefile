@@ -9,7 +9,7 @@ VST3_DIR   ?= $(HOME)/.vst3
 BUNDLE_NAME = Vexa Compressor.vst3
 BUNDLE      = $(BUILD_DIR)/VexaCompressor_artefacts/$(BUILD_TYPE)/VST3/$(BUNDLE_NAME)
 
-.PHONY: all setup configure build install run test test-release test-sanitize test-asan test-tsan artwork clean
+.PHONY: all setup configure build install run test test-release test-sanitize test-asan test-tsan artwork plots clean
 
 # Sanitizer builds live in their own directories; they build the plug-in and the tests only.
 SANITIZER_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_BUILD_TOOLS=OFF
@@ -62,6 +62,10 @@ test-tsan: setup
 artwork: configure
 	cmake --build $(BUILD_DIR) --target vexa-artwork -j$(JOBS)
 	$(BUILD_DIR)/tools/artwork/vexa-artwork resources docs/artwork-contact-sheet.png
+
+# Redraws the behaviour plots in docs/ from the installed plug-in.
+plots: install
+	$(BUILD_DIR)/tools/plots/vexa-plots --plugin "$(VST3_DIR)/$(BUNDLE_NAME)" docs
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan build-tsan *.configure.log
