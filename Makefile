@@ -11,6 +11,10 @@ BUNDLE      = $(BUILD_DIR)/VexaCompressor_artefacts/$(BUILD_TYPE)/VST3/$(BUNDLE_
 
 .PHONY: all setup configure build install run test test-release test-sanitize test-asan test-tsan artwork plots clean
 
+# ccache: paths inside the checkout are hashed relative to it, so every clone shares the cache.
+export CCACHE_BASEDIR   := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
+
 # Sanitizer builds live in their own directories; they build the plug-in and the tests only.
 SANITIZER_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXA_BUILD_TOOLS=OFF
 export ASAN_OPTIONS  ?= detect_leaks=1:abort_on_error=1:strict_string_checks=1

@@ -16,6 +16,10 @@ elseif(NOT VEXA_SANITIZE STREQUAL "")
 endif()
 
 if(VEXA_SANITIZE)
+    # Light optimisation and line tables only: fast enough to build JUCE twice more, readable traces.
+    set(CMAKE_C_FLAGS_RELWITHDEBINFO "-O1 -g1" CACHE STRING "" FORCE)
+    set(CMAKE_CXX_FLAGS_RELWITHDEBINFO "-O1 -g1" CACHE STRING "" FORCE)
+
     # An instrumented module can only be loaded by an instrumented process; the manifest step and
     # Steinberg's validator are not, so they run in the plain build only.
     set(VEXA_VST3_MANIFEST FALSE)
