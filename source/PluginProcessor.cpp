@@ -338,21 +338,25 @@ double VexaProcessor::runSampleLoop (float* left, float* right, int numSamples) 
         const double level0 = detector0.levelDb();
         const double level1 = detector1.levelDb();
 
-        double env0, env1;
+        double env0, env1, gain0, gain1;
 
         if (linked)
         {
+            // One envelope and so one gain for both channels.
             env0 = envelope0.advance (gainComputer (juce::jmax (level0, level1)));
             env1 = env0;
+            gain0 = gain1 = std::exp (env0 * kDbToExponent);
         }
         else
         {
             env0 = envelope0.advance (gainComputer (level0));
             env1 = envelope1.advance (gainComputer (level1));
+            gain0 = std::exp (env0 * kDbToExponent);
+            gain1 = std::exp (env1 * kDbToExponent);
         }
 
-        const double y0 = x0 * std::exp (env0 * kDbToExponent) * makeup;
-        const double y1 = x1 * std::exp (env1 * kDbToExponent) * makeup;
+        const double y0 = x0 * gain0 * makeup;
+        const double y1 = x1 * gain1 * makeup;
 
         detector0.update (y0);
         detector1.update (y1);
