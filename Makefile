@@ -55,13 +55,13 @@ test-asan: setup
 	@cmake -S . -B build-asan $(SANITIZER_FLAGS) -DVEXA_SANITIZE=address > build-asan.configure.log 2>&1 \
 	  || { cat build-asan.configure.log; exit 1; }
 	cmake --build build-asan -j$(JOBS)
-	cd build-asan && VEXA_QUICK=1 ctest --output-on-failure -j1 -L "unit|host|torture"
+	cd build-asan && VEXA_TORTURE_QUICK=1 ctest --output-on-failure -j1 -L "unit|host|torture"
 
 test-tsan: setup
 	@cmake -S . -B build-tsan $(SANITIZER_FLAGS) -DVEXA_SANITIZE=thread > build-tsan.configure.log 2>&1 \
 	  || { cat build-tsan.configure.log; exit 1; }
 	cmake --build build-tsan -j$(JOBS)
-	cd build-tsan && VEXA_QUICK=1 ctest --output-on-failure -j1 -L "host|torture"
+	cd build-tsan && VEXA_TORTURE_QUICK=1 ctest --output-on-failure -j1 -L "host|torture"
 
 artwork: configure
 	cmake --build $(BUILD_DIR) --target vexa-artwork -j$(JOBS)
