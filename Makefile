@@ -9,7 +9,7 @@ VST3_DIR   ?= $(HOME)/.vst3
 BUNDLE_NAME = Vexa Compressor.vst3
 BUNDLE      = $(BUILD_DIR)/VexaCompressor_artefacts/$(BUILD_TYPE)/VST3/$(BUNDLE_NAME)
 
-.PHONY: all setup configure build install run test test-release test-sanitize test-asan test-tsan artwork plots clean
+.PHONY: all setup configure build install run test test-release test-sanitize test-asan test-tsan artwork plots bench clean
 
 # ccache: paths inside the checkout are hashed relative to it, so every clone shares the cache.
 export CCACHE_BASEDIR   := $(CURDIR)
@@ -68,6 +68,11 @@ test-tsan: setup
 artwork: configure
 	cmake --build $(BUILD_DIR) --target vexa-artwork -j$(JOBS)
 	$(BUILD_DIR)/tools/artwork/vexa-artwork resources docs/artwork-contact-sheet.png
+
+# Measures CPU cost: the engine against its mandated arithmetic, and the built plug-in side by
+# side with the compressors Debian ships as LV2 (installed if missing).
+bench: configure
+	@JOBS=$(JOBS) ./scripts/bench.sh "$(BUILD_DIR)"
 
 # Redraws the behaviour plots in docs/ from the installed plug-in.
 plots: install

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the tools need.
-# Only packages that are missing are installed; nothing happens when all are present.
+# Installs the Debian packages the build, the tests and the tools need, or the packages named
+# as arguments. Only packages that are missing are installed; nothing happens when all are present.
+#   usage: install-deps.sh [PACKAGE...]
 set -euo pipefail
 
-PACKAGES=(
+DEFAULT_PACKAGES=(
   g++ make cmake pkgconf xz-utils dpkg-dev ccache
   libfreetype-dev libfontconfig-dev libasound2-dev
   libx11-dev libxrandr-dev libxinerama-dev libxext-dev libxcursor-dev
@@ -12,6 +13,8 @@ PACKAGES=(
   xvfb xauth fonts-dejavu-core
   fonts-dejavu-extra  # the artwork generator's typeface (tools/artwork)
 )
+
+if [ $# -gt 0 ]; then PACKAGES=("$@"); else PACKAGES=("${DEFAULT_PACKAGES[@]}"); fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -3,6 +3,7 @@
 #include "StateChunk.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace Tarsk
 {
@@ -26,22 +27,28 @@ namespace
 const double kDbToExponent = std::log (10.0) / 20.0;
 
 /** Sample peak of the first numSamples of both channels in dB; -100 at or below 1e-10.
-    Non-finite samples carry no level and are left out. */
+    Non-finite samples carry no level and are left out. For floats of either sign the order of
+    |x| is the order of the bit patterns without the sign bit, so the peak is found on integers,
+    which the compiler vectorises; patterns from 0x7f800000 up (infinities, NaNs) count as 0. */
 float peakLevelDb (const float* left, const float* right, int numSamples) noexcept
 {
-    float peak = 0.0f;
+    int32_t peakBits = 0;
 
     for (int i = 0; i < numSamples; ++i)
     {
-        const float a = std::abs (left[i]);
-        const float b = std::abs (right[i]);
-
-        if (a > peak && a <= std::numeric_limits<float>::max())
-            peak = a;
-        if (b > peak && b <= std::numeric_limits<float>::max())
-            peak = b;
+        int32_t a, b;
+        std::memcpy (&a, left + i, sizeof a);
+        std::memcpy (&b, right + i, sizeof b);
+        a &= 0x7fffffff;
+        b &= 0x7fffffff;
+        a = a < 0x7f800000 ? a : 0;
+        b = b < 0x7f800000 ? b : 0;
+        peakBits = a > peakBits ? a : peakBits;
+        peakBits = b > peakBits ? b : peakBits;
     }
 
+    float peak;
+    std::memcpy (&peak, &peakBits, sizeof peak);
     return peak > 1e-10f ? 20.0f * std::log10 (peak) : -100.0f;
 }
 
