@@ -34,5 +34,6 @@ TEST (HostEditor, OpensAndClosesRepeatedlyWhileAudioRuns)
         juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
     }
 
+    audio.waitForBlocks (1);
     EXPECT_GT (audio.stop(), 0);
 }

@@ -53,6 +53,7 @@ TEST (HostState, SavingAndRestoringWhileAudioRunsIsSafe)
                                        (int) (i % 2 == 0 ? otherState.getSize() : saved.getSize()));
     }
     instance->setStateInformation (otherState.getData(), (int) otherState.getSize());
+    audio.waitForBlocks (1);
     EXPECT_GT (audio.stop(), 0);
     EXPECT_NEAR (parameter (*instance, "Threshold")->getValue(), parameter (*other, "Threshold")->getValue(), 1e-6);
     EXPECT_EQ (parameter (*instance, "Ratio")->getValue(), 1.0f);

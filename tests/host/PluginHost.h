@@ -77,6 +77,13 @@ public:
 
     ~BackgroundAudio() { stop(); }
 
+    /** Waits (up to two seconds) until the thread has processed at least `count` blocks. */
+    void waitForBlocks (long count) const
+    {
+        for (int waited = 0; waited < 2000 && blocks < count; ++waited)
+            std::this_thread::sleep_for (std::chrono::milliseconds (1));
+    }
+
     /** Stops the thread and returns how many blocks it processed. */
     long stop()
     {
