@@ -561,10 +561,7 @@ std::vector<std::pair<juce::String, juce::String>> processorValues (const juce::
     return values;
 }
 
-struct StateTotals
-{
-    long saves = 0, restores = 0, exactChecks = 0;
-} stateTotals;
+StateTotals stateTotals;
 
 void runState (Host& host, const Options& options)
 {
@@ -632,23 +629,12 @@ void runState (Host& host, const Options& options)
         std::mt19937 rng (31);
 
         // Phase 1: save and restore as fast as the host allows while everything is automated.
-        const auto start = Clock::now();
-        while (secondsSince (start) < stressSeconds)
-        {
-            juce::MemoryBlock saved;
-            instance->getStateInformation (saved);
-            ++stateTotals.saves;
-            const auto& chosen = (rng() % 2 == 0) ? saved : states[rng() % states.size()];
-            instance->setStateInformation (chosen.getData(), (int) chosen.getSize());
-            ++stateTotals.restores;
-        }
+        stressState (*instance, states, stressSeconds, rng, stateTotals);
 
         // Phase 2: automation stops (once the audio thread has handed its last values over),
         // audio keeps running; every restore must leave exactly the restored values.
         automate = false;
-        const long seen = blocksDone.load();
-        while (blocksDone.load() < seen + 2)
-            std::this_thread::sleep_for (std::chrono::milliseconds (1));
+        waitForMoreBlocks (blocksDone, 2);
 
         for (int round = 0; round < 3; ++round)
         {
@@ -658,9 +644,7 @@ void runState (Host& host, const Options& options)
                 ++stateTotals.restores;
 
                 // Let the audio thread run a few blocks on the restored values.
-                const long now = blocksDone.load();
-                while (blocksDone.load() < now + 3)
-                    std::this_thread::sleep_for (std::chrono::milliseconds (1));
+                waitForMoreBlocks (blocksDone, 3);
 
                 for (int p = 0; p < kNumParameters; ++p)
                 {

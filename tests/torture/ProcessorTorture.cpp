@@ -335,10 +335,7 @@ void runLifecycle (const Options& options)
 // Part 3: state saved and restored from a second thread while the audio thread processes
 // (with automation from the audio thread, as a host plays it back) and the message thread
 // runs the parameter tree's timer.
-struct StateTotals
-{
-    long saves = 0, restores = 0, exactChecks = 0;
-} stateTotals;
+StateTotals stateTotals;
 
 void runState (const Options& options)
 {
@@ -410,21 +407,10 @@ void runState (const Options& options)
     const double stressSeconds = options.quick ? 0.5 : 3.0;
     std::thread state ([&] {
         std::mt19937 rng (17);
-        const auto start = Clock::now();
-        while (secondsSince (start) < stressSeconds)
-        {
-            juce::MemoryBlock saved;
-            processor.getStateInformation (saved);
-            ++stateTotals.saves;
-            const auto& chosen = (rng() % 2 == 0) ? saved : states[rng() % states.size()];
-            processor.setStateInformation (chosen.getData(), (int) chosen.getSize());
-            ++stateTotals.restores;
-        }
+        stressState (processor, states, stressSeconds, rng, stateTotals);
 
         automate = false;
-        const long seen = blocksDone.load();
-        while (blocksDone.load() < seen + 2)
-            std::this_thread::sleep_for (std::chrono::milliseconds (1));
+        waitForMoreBlocks (blocksDone, 2);
 
         for (int round = 0; round < 3; ++round)
         {

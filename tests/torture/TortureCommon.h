@@ -16,6 +16,7 @@
 #include <mutex>
 #include <random>
 #include <string>
+#include <thread>
 #include <time.h>
 #include <vector>
 
@@ -434,6 +435,39 @@ using Clock = std::chrono::steady_clock;
 inline double secondsSince (Clock::time_point start)
 {
     return std::chrono::duration<double> (Clock::now() - start).count();
+}
+
+//==============================================================================
+/** Counts of the state part, printed in the summary. */
+struct StateTotals
+{
+    long saves = 0, restores = 0, exactChecks = 0;
+};
+
+/** Saves and restores state as fast as it goes for `seconds` while audio runs elsewhere, restoring
+    at random either the state just saved or one of `states`. Works on any processor (the hosted
+    instance or the processor itself), so it is a template and this header stays free of JUCE. */
+template <typename Processor, typename Chunk>
+void stressState (Processor& processor, const std::vector<Chunk>& states, double seconds, std::mt19937& rng, StateTotals& totals)
+{
+    const auto start = Clock::now();
+    while (secondsSince (start) < seconds)
+    {
+        Chunk saved;
+        processor.getStateInformation (saved);
+        ++totals.saves;
+        const auto& chosen = (rng() % 2 == 0) ? saved : states[rng() % states.size()];
+        processor.setStateInformation (chosen.getData(), (int) chosen.getSize());
+        ++totals.restores;
+    }
+}
+
+/** Waits until the audio thread has finished `count` more blocks. */
+inline void waitForMoreBlocks (const std::atomic<long>& blocksDone, long count)
+{
+    const long target = blocksDone.load() + count;
+    while (blocksDone.load() < target)
+        std::this_thread::sleep_for (std::chrono::milliseconds (1));
 }
 
 //==============================================================================

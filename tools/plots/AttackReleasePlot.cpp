@@ -89,6 +89,15 @@ Figure attackReleaseFigure (const Bench& bench)
     attackChart.legendAt (Corner::topRight);
     releaseChart.legendAt (Corner::bottomRight);
 
+    // Each choice in its own colour; AUTO as a thin black dashed line over them.
+    const auto style = [] (auto& trace, const juce::String& name, bool automatic, int& index)
+    {
+        trace.name = name;
+        trace.colour = automatic ? juce::Colours::black : seriesColour (index++);
+        trace.dashed = automatic;
+        trace.thickness = automatic ? 1.6f : 2.2f;
+    };
+
     const char* const attacks[] = { "0.1ms", "0.3ms", "1ms", "3ms", "10ms", "30ms", "AUTO" };
     int index = 0;
     for (const auto* attack : attacks)
@@ -96,10 +105,7 @@ Figure attackReleaseFigure (const Bench& bench)
         const bool automatic = juce::String (attack) == "AUTO";
         auto trace = gainTrace (bench, uncompressed, bench.run (burstSettings (attack, "0.3s"), burst.audio), burst.start,
                                 -0.010, 0.150, 0.001, 4000);
-        trace.name = automatic ? juce::String ("AUTO") : juce::String (attack).replace ("ms", " ms");
-        trace.colour = automatic ? juce::Colours::black : seriesColour (index++);
-        trace.dashed = automatic;
-        trace.thickness = automatic ? 1.6f : 2.2f;
+        style (trace, automatic ? juce::String ("AUTO") : juce::String (attack).replace ("ms", " ms"), automatic, index);
         attackChart.add (trace);
     }
 
@@ -110,10 +116,7 @@ Figure attackReleaseFigure (const Bench& bench)
         const bool automatic = juce::String (release) == "AUTO";
         auto trace = gainTrace (bench, uncompressed, bench.run (burstSettings ("1ms", release), burst.audio), burst.end,
                                 -0.2, 3.2, 1.0, 3000);
-        trace.name = automatic ? juce::String ("AUTO") : juce::String (release).replace ("s", " s");
-        trace.colour = automatic ? juce::Colours::black : seriesColour (index++);
-        trace.dashed = automatic;
-        trace.thickness = automatic ? 1.6f : 2.2f;
+        style (trace, automatic ? juce::String ("AUTO") : juce::String (release).replace ("s", " s"), automatic, index);
         releaseChart.add (trace);
     }
 
